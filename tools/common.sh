@@ -65,16 +65,16 @@ velkari_start_virtual_display() {
 velkari_wine_session() {
     local prefix=$1 locale=$2 managed=Y
     [ "${3:-}" = unmanaged ] && managed=N
-    (
-        export WINEPREFIX="$prefix" LC_ALL="$locale" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-        if [ ! -f "$prefix/.velkari-ready" ]; then
-            velkari_log "creating Wine prefix $prefix"
-            wineboot -i >/dev/null 2>&1
-            wineserver -w
-        fi
-        wineserver -p
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f >/dev/null 2>&1
-        touch "$prefix/.velkari-ready"
-    ) 2> >(grep -v setlocale >&2)
+    local wine_env=(env WINEPREFIX="$prefix" LC_ALL="$locale" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
+    if [ ! -f "$prefix/.velkari-ready" ]; then
+        velkari_log "creating Wine prefix $prefix"
+        "${wine_env[@]}" wineboot -i >/dev/null 2>&1
+        "${wine_env[@]}" wineserver -w
+        # Wine draws the caption buttons with Marlett, which fontconfig does not offer it.
+        cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
+    "${wine_env[@]}" wineserver -p
+    "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d "$managed" /f >/dev/null 2>&1
+    touch "$prefix/.velkari-ready"
     VELKARI_CLEANUP+=("WINEPREFIX='$prefix' wineserver -k 2>/dev/null")
 }
