@@ -266,23 +266,25 @@ Text ReplaceText(const Text& text, const Text& sought, const Text& replacement, 
     if (s.empty() || from.empty() || begin >= s.size() || count == 0) {
         return text;
     }
-    std::string out(s.substr(0, begin));
+    std::string out;
+    out.reserve(s.size());
+    size_t copied = 0; // bytes of `s` already in `out`, matched or copied unchanged
     int done = 0;
     size_t pos = begin;
     while (s.size() - pos >= from.size()) {
         if (SameBytes(s.data() + pos, from.data(), from.size(), !caseSensitive)) {
+            out.append(s, copied, pos - copied);
             out += replacement.View();
             pos += from.size();
+            copied = pos;
             if (count && ++done == *count) {
                 break;
             }
         } else {
-            size_t width = CharWidth(s, pos);
-            out.append(s, pos, width);
-            pos += width;
+            pos += CharWidth(s, pos);
         }
     }
-    out.append(s.substr(pos));
+    out.append(s.substr(copied));
     return MakeText(out);
 }
 
