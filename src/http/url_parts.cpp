@@ -1,10 +1,9 @@
 #include "http/http.h"
+#include "http/page_request_parts.h"
 
 namespace velkari {
 
 namespace {
-
-bool IsHttps(const Text& url) { return ToLower(TextLeft(url, 5)) == Text("https"); }
 
 // The host between the scheme and the first "/" after it.
 Text HostAfterScheme(Text value, bool mainDomain) {
@@ -72,7 +71,7 @@ int UrlPort(const Text& url) {
     const Text host = UrlHost(url, false, true);
     const int colon = FindTextReverse(host, ":");
     if (colon == -1) {
-        return IsHttps(url) ? 443 : 80;
+        return IsHttpsAddress(url) ? 443 : 80;
     }
     return ToInteger(TextRight(host, TextLength(host) - colon));
 }

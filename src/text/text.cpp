@@ -381,7 +381,7 @@ Bytes ConcatBytes(std::initializer_list<Bytes> parts) {
     for (const Bytes& part : parts) {
         out += part.View();
     }
-    return Bytes(out);
+    return Bytes(std::move(out));
 }
 
 int CompareBytes(const Bytes& a, const Bytes& b) {

@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velkari {
@@ -51,6 +52,8 @@ class Bytes {
   public:
     Bytes() = default;
     explicit Bytes(std::string_view bytes) : bytes_(bytes) {}
+    // Takes the bytes over without copying them.
+    explicit Bytes(std::string&& bytes) : bytes_(std::move(bytes)) {}
 
     int Length() const { return static_cast<int>(bytes_.size()); }
     // nullptr for the empty value; otherwise Length() bytes that a Windows function may fill.

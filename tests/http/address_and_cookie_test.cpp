@@ -7,7 +7,9 @@
 namespace velkari {
 namespace {
 
-std::string S(const Text& t) { return std::string(t.View()); }
+std::string S(const Text& t) {
+    return std::string(t.View());
+}
 
 TEST(UrlHost, Table) {
     struct Case {
@@ -47,9 +49,15 @@ TEST(UrlPort, Table) {
         const char* url;
         int want;
     } cases[] = {
-        {"https://x.y/p", 443}, {"HTTPS://x.y", 443},      {"http://x.y:8080/", 8080},
-        {"x.y", 80},            {"http://x.y:/", 0},       {"http://127.0.0.1:5089/a:b", 5089},
-        {"", 80},               {"http://x.y:8o/", 8},     {"https://x.y:8443", 8443},
+        {"https://x.y/p", 443},
+        {"HTTPS://x.y", 443},
+        {"http://x.y:8080/", 8080},
+        {"x.y", 80},
+        {"http://x.y:/", 0},
+        {"http://127.0.0.1:5089/a:b", 5089},
+        {"", 80},
+        {"http://x.y:8o/", 8},
+        {"https://x.y:8443", 8443},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.want, UrlPort(c.url)) << c.url;
