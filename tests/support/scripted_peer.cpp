@@ -148,6 +148,11 @@ Reply& Reply::ThenSend(std::string bytes) {
     return *this;
 }
 
+Reply& Reply::ThenSendRepeated(std::string bytes, size_t times) {
+    steps_.push_back({std::move(bytes), {}, times});
+    return *this;
+}
+
 struct ScriptedPeer::State {
     WinsockSession winsock;
     Socket listener;
@@ -163,6 +168,7 @@ struct ScriptedPeer::State {
     void Serve(Socket connection);
     bool Receive(SOCKET s, ReceivedRequest& request);
     void Play(SOCKET s, const Reply& reply);
+    bool SendAll(SOCKET s, const std::string& bytes);
     // Sleeps in short slices, so that a stopping peer does not wait out a long pause.
     void Pause(std::chrono::milliseconds pause);
 };
@@ -217,6 +223,18 @@ bool ScriptedPeer::State::Receive(SOCKET s, ReceivedRequest& request) {
     return true;
 }
 
+bool ScriptedPeer::State::SendAll(SOCKET s, const std::string& bytes) {
+    for (size_t sent = 0; sent < bytes.size();) {
+        const size_t piece = std::min<size_t>(bytes.size() - sent, 1 << 16);
+        const int n = stopping ? -1 : send(s, bytes.data() + sent, static_cast<int>(piece), 0);
+        if (n <= 0) {
+            return false;
+        }
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 void ScriptedPeer::State::Pause(std::chrono::milliseconds pause) {
     const auto until = std::chrono::steady_clock::now() + pause;
     while (!stopping && std::chrono::steady_clock::now() < until) {
@@ -226,14 +244,10 @@ void ScriptedPeer::State::Pause(std::chrono::milliseconds pause) {
 
 void ScriptedPeer::State::Play(SOCKET s, const Reply& reply) {
     for (const Reply::Step& step : reply.Steps()) {
-        for (size_t sent = 0; sent < step.bytes.size() && !stopping;) {
-            const int n =
-                send(s, step.bytes.data() + sent,
-                     static_cast<int>(std::min<size_t>(step.bytes.size() - sent, 1 << 16)), 0);
-            if (n <= 0) {
+        for (size_t i = 0; i < step.times; ++i) {
+            if (!SendAll(s, step.bytes)) {
                 return;
             }
-            sent += static_cast<size_t>(n);
         }
         Pause(step.pause);
     }

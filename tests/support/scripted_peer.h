@@ -35,10 +35,13 @@ class Reply {
 
     Reply& ThenPause(std::chrono::milliseconds pause);
     Reply& ThenSend(std::string bytes);
+    // Sends `bytes` `times` times over without holding the whole run in memory.
+    Reply& ThenSendRepeated(std::string bytes, size_t times);
 
     struct Step {
         std::string bytes;
         std::chrono::milliseconds pause{0};
+        size_t times = 1;
     };
     const std::vector<Step>& Steps() const { return steps_; }
 
