@@ -53,18 +53,19 @@ class PopupMenu {
     HMENU menu_;
 };
 
-struct ControlSpec {
+struct ControlLayout {
     DWORD exStyle;
     const wchar_t* className;
     DWORD style;
     int id, x, y, width, height;
 };
 
-HWND CreateControl(HWND parent, const ControlSpec& spec, const Text& text) {
-    HWND control = CreateWindowExW(
-        spec.exStyle, spec.className, Wide(text).c_str(), WS_CHILD | WS_VISIBLE | spec.style,
-        spec.x, spec.y, spec.width, spec.height, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), GetModuleHandleW(nullptr), nullptr);
+HWND CreateControl(HWND parent, const ControlLayout& layout, const Text& text) {
+    HWND control = CreateWindowExW(layout.exStyle, layout.className, Wide(text).c_str(),
+                                   WS_CHILD | WS_VISIBLE | layout.style, layout.x, layout.y,
+                                   layout.width, layout.height, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)),
+                                   GetModuleHandleW(nullptr), nullptr);
     if (control != nullptr) {
         SendMessageW(control, WM_SETFONT,
                      reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
@@ -84,26 +85,26 @@ bool AddLessonColumn(HWND list) {
 }
 
 bool CreateControls(HWND window) {
-    const ControlSpec label{0, L"STATIC", SS_LEFT, kLabelId, 0, 8, 87, 24};
-    const ControlSpec edit{WS_EX_CLIENTEDGE,
-                           L"EDIT",
-                           WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
-                           kAddressEditId,
-                           110,
-                           11,
-                           328,
-                           23};
-    const ControlSpec button{
+    const ControlLayout label{0, L"STATIC", SS_LEFT, kLabelId, 0, 8, 87, 24};
+    const ControlLayout edit{WS_EX_CLIENTEDGE,
+                             L"EDIT",
+                             WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+                             kAddressEditId,
+                             110,
+                             11,
+                             328,
+                             23};
+    const ControlLayout button{
         0,  L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER, kFetchButtonId, 468, 9,
         73, 38};
-    const ControlSpec list{WS_EX_CLIENTEDGE,
-                           WC_LISTVIEWW,
-                           WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL,
-                           kLessonListId,
-                           -3,
-                           49,
-                           558,
-                           255};
+    const ControlLayout list{WS_EX_CLIENTEDGE,
+                             WC_LISTVIEWW,
+                             WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL,
+                             kLessonListId,
+                             -3,
+                             49,
+                             558,
+                             255};
     const Text address = ConcatText({"http://", CourseSiteHost, "/course/video-5089"});
 
     // Creation order is the tab order: edit box, button, list.
