@@ -30,7 +30,7 @@ velkari_install_deps() {
 }
 
 velkari_build() {
-    if [ ! -f "$VELKARI_BUILD/CMakeCache.txt" ]; then
+    if [ ! -f "$VELKARI_BUILD/build.ninja" ]; then
         cmake --preset cross -S "$VELKARI_ROOT" >/dev/null
     fi
     cmake --build "$VELKARI_BUILD"

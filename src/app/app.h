@@ -2,6 +2,7 @@
 // the operations on the window's controls that other threads may call.
 #pragma once
 
+#include "regex/regex.h"
 #include "text/text.h"
 
 #include <windows.h>
@@ -19,6 +20,7 @@ void InitGlobals();
 void ReleaseGlobals();
 TextArray& VideoAddresses();
 TextArray& LessonTitles();
+RegexObject& CourseRegex();
 
 // The main window with its controls; nullptr when it cannot be created. It is shown by the
 // caller and ends the calling thread's message loop when it is destroyed.

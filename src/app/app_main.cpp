@@ -12,6 +12,7 @@ namespace {
 
 std::unique_ptr<TextArray> videoAddresses;
 std::unique_ptr<TextArray> lessonTitles;
+std::unique_ptr<RegexObject> courseRegex;
 
 std::wstring Wide(const Text& text) {
     return ToWide(text, kTextCodePage);
@@ -46,11 +47,13 @@ class GlobalsSession {
 void InitGlobals() {
     videoAddresses = std::make_unique<TextArray>();
     lessonTitles = std::make_unique<TextArray>();
+    courseRegex = std::make_unique<RegexObject>();
 }
 
 void ReleaseGlobals() {
     videoAddresses.reset();
     lessonTitles.reset();
+    courseRegex.reset();
 }
 
 TextArray& VideoAddresses() {
@@ -58,6 +61,9 @@ TextArray& VideoAddresses() {
 }
 TextArray& LessonTitles() {
     return *lessonTitles;
+}
+RegexObject& CourseRegex() {
+    return *courseRegex;
 }
 
 void AppMain() {

@@ -358,10 +358,12 @@ TEST_F(MainWindowTest, HeaderClickKeepsTheRowOrder) {
     EXPECT_EQ(L"第 2 节课  甲", RowText(list_, 1));
 }
 
-TEST(Globals, StartUpLeavesBothListsEmpty) {
+TEST(Globals, StartUpLeavesBothListsAndTheCourseRegexEmpty) {
     InitGlobals();
     EXPECT_EQ(0, ElementCount(VideoAddresses()));
     EXPECT_EQ(0, ElementCount(LessonTitles()));
+    EXPECT_EQ(0, CourseRegex().MatchCount());
+    EXPECT_EQ(Text(), CourseRegex().GetPattern());
     ReleaseGlobals();
 }
 
