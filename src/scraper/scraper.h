@@ -1,4 +1,4 @@
-// The course scraper: decoding of downloaded pages (so far).
+// The course scraper: decoding of downloaded pages and the video address resolver.
 #pragma once
 
 #include "text/text.h"
@@ -14,5 +14,14 @@ Bytes AnsiToWide(const Text& text, unsigned codePage = 65001);
 // UTF-16 units, up to the first zero unit, to multibyte text; unconvertible characters become
 // the code page's default character.
 Text WideToAnsi(const Bytes& wide, unsigned codePage = 0);
+
+// The automation object that carries the video service's requests.
+constexpr const char* kVideoRequestProgId = "WinHttp.WinHttpRequest.5.1";
+
+// Asks the video service's redirect endpoint at `redirectAddress`, on `serviceHost`, for the
+// real address of a video: the "Location" of its answer, which is not followed. The empty text
+// when there is none or anything fails on the way.
+Text ResolveVideoAddress(const Text& redirectAddress, const Text& serviceHost,
+                         const Text& requestProgId = kVideoRequestProgId);
 
 } // namespace velkari

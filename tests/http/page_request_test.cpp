@@ -11,6 +11,7 @@
 namespace velkari {
 namespace {
 
+using testing::Always;
 using testing::ReceivedRequest;
 using testing::Reply;
 using testing::ScriptedPeer;
@@ -37,10 +38,6 @@ HttpVisitOptions Cookies(Text* cookies, Text* returnedCookies = nullptr) {
     options.cookies = cookies;
     options.returnedCookies = returnedCookies;
     return options;
-}
-
-ScriptedPeer::Script Always(const Reply& reply) {
-    return [reply](const ReceivedRequest&) { return reply; };
 }
 
 TEST(PageRequest, PlainGetOnTheWire) {

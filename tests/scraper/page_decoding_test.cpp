@@ -72,6 +72,33 @@ TEST(CodePageConversion, RandomBytesNeverLoseTheirAsciiPart) {
     }
 }
 
+TEST(PercentDecode, LargeAndRandomPagesDecodeWhole) {
+    // 10 MB of a UTF-8 page line with escapes: every line comes out whole, in code page 936.
+    const std::string line = "<a>%E4%B8%AD\xE6\x96\x87 50%25 x+y</a>\n";
+    std::string page;
+    while (page.size() < 10 * 1024 * 1024) {
+        page += line;
+    }
+    const size_t lines = page.size() / line.size();
+    const std::string decoded = S(PercentDecode(Text(std::string_view(page)), true));
+    const std::string decodedLine = "<a>\xD6\xD0\xCE\xC4 50% x+y</a>\n"; // 中文
+    ASSERT_EQ(lines * decodedLine.size(), decoded.size());
+    EXPECT_EQ(decodedLine, decoded.substr(decoded.size() - decodedLine.size()));
+
+    // Random bytes dense with "%": whatever they decode to, decoding without conversion never
+    // makes them longer, and the conversion neither fails nor runs away.
+    std::mt19937 random(2);
+    std::string bytes(200000, '\0');
+    const char alphabet[] = "%%%0123456789ABCDEFabcdefG\x80\xE4\xB8\xFF+";
+    std::generate(bytes.begin(), bytes.end(),
+                  [&] { return alphabet[random() % (sizeof alphabet - 1)]; });
+    const Text input{std::string_view(bytes)};
+    EXPECT_LE(PercentDecode(input).Length(), input.Length());
+    const Text converted = PercentDecode(input, true);
+    EXPECT_GT(converted.Length(), 0);
+    EXPECT_LE(converted.Length(), 3 * input.Length());
+}
+
 TEST(CodePageConversion, WideRoundTripAndUnconvertibleCharacters) {
     const Bytes wide = AnsiToWide("\xE4\xB8\xAD"
                                   "a"); // 中 in UTF-8

@@ -318,4 +318,8 @@ void ScriptedPeer::SetScript(Script script) {
     state_->script = std::move(script);
 }
 
+ScriptedPeer::Script Always(const Reply& reply) {
+    return [reply](const ReceivedRequest&) { return reply; };
+}
+
 } // namespace velkari::testing

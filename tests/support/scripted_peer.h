@@ -71,4 +71,7 @@ class ScriptedPeer {
     std::unique_ptr<State> state_;
 };
 
+// A script that gives every request the same reply.
+ScriptedPeer::Script Always(const Reply& reply);
+
 } // namespace velkari::testing

@@ -1,0 +1,37 @@
+#include "scraper/scraper.h"
+
+#include "com/com.h"
+
+#include <objbase.h>
+
+namespace velkari {
+
+namespace {
+
+// The request object's option that makes it follow redirects by itself.
+constexpr int kEnableRedirectsOption = 6;
+
+} // namespace
+
+// Every step is tried even when an earlier one failed; a failed step only leaves an empty value.
+Text ResolveVideoAddress(const Text& redirectAddress, const Text& serviceHost,
+                         const Text& requestProgId) {
+    CoInitialize(nullptr);
+    ComObject request;
+    CreateObject(request, requestProgId);
+    CallMethod(request, "open", {"GET", redirectAddress, false});
+    CallMethod(request, "SetRequestHeader", {"Host", serviceHost});
+    CallMethod(request, "SetRequestHeader", {"Connection", "keep-alive"});
+    CallMethod(request, "SetRequestHeader",
+               {"User-Agent", "stagefright/1.2 (Linux;Android 4.1.1)"});
+    CallMethod(request, "SetRequestHeader", {"Accept-Encoding", "zgzip,deflate"});
+    SetProperty(request, "option", {kEnableRedirectsOption, false});
+    CallMethod(request, "send");
+    Variant location = GetProperty(request, "GetResponseHeader", {"Location"});
+    const Text address = VariantText(location);
+    VariantClear(location);
+    Clear(request);
+    return address;
+}
+
+} // namespace velkari
