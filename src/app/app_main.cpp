@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include "app/compiled_settings.h"
+
 #include <ole2.h>
 
 #include <cstdlib>
@@ -66,12 +68,16 @@ RegexObject& CourseRegex() {
     return *courseRegex;
 }
 
-void AppMain() {
+CourseSettings CompiledSettings() {
+    return CourseSettings{CourseSiteHost, VideoServiceHost, VideoServiceUserId};
+}
+
+void AppMain(const CourseSettings& settings) {
     std::set_new_handler(ReportOutOfMemory);
     const OleSession ole;
     const GlobalsSession globals;
     HINSTANCE instance = GetModuleHandleW(nullptr);
-    HWND window = CreateMainWindow(instance);
+    HWND window = CreateMainWindow(instance, settings);
     if (window == nullptr) {
         MessageBoxW(nullptr, Wide("载入启动窗口失败").c_str(), Wide("错误").c_str(), MB_ICONSTOP);
         return;
@@ -79,6 +85,11 @@ void AppMain() {
     ShowWindow(window, SW_SHOW);
     UpdateWindow(window);
     RunMessageLoop(window);
+    if (LiveWorkers() > 0) {
+        // A worker may be waiting on the network with the lists and the pattern object in use:
+        // end here, before anything it uses is released.
+        ExitProcess(0);
+    }
 }
 
 } // namespace velkari

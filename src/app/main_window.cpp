@@ -6,8 +6,6 @@
 
 namespace velkari {
 
-const char* const CourseSiteHost = "127.0.0.1";
-
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"VelkariMainWindow";
@@ -30,6 +28,7 @@ struct MainWindowHandles {
     HWND window = nullptr;
     HWND addressEdit = nullptr;
     HWND lessonList = nullptr;
+    CourseSettings settings;
 } handles;
 
 std::wstring Wide(const Text& text) {
@@ -105,7 +104,8 @@ bool CreateControls(HWND window) {
                              49,
                              558,
                              255};
-    const Text address = ConcatText({"http://", CourseSiteHost, "/course/video-5089"});
+    const Text address =
+        ConcatText({"http://", handles.settings.courseSiteHost, "/course/video-5089"});
 
     // Creation order is the tab order: edit box, button, list.
     if (CreateControl(window, label, "课程试听地址：") == nullptr) {
@@ -124,8 +124,21 @@ void OnNotify(const NMHDR& header) {
     }
 }
 
+void OnCommand(int id, int code) {
+    if (id == kFetchButtonId && code == BN_CLICKED) {
+        StartFetch(handles.settings);
+    } else if (id == kDownloadSelectedId) {
+        DownloadSelected();
+    } else if (id == kDownloadAllId) {
+        DownloadAll();
+    }
+}
+
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return 0;
@@ -184,7 +197,7 @@ bool HandleWindowKey(HWND mainWindow, const MSG& msg) {
 
 } // namespace
 
-HWND CreateMainWindow(HINSTANCE instance) {
+HWND CreateMainWindow(HINSTANCE instance, const CourseSettings& settings) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
     if (!RegisterMainWindowClass(instance)) {
@@ -199,6 +212,7 @@ HWND CreateMainWindow(HINSTANCE instance) {
         return nullptr;
     }
     handles.window = window;
+    handles.settings = settings;
     if (!CreateControls(window)) {
         DestroyWindow(window);
         handles = MainWindowHandles();

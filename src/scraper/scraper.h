@@ -1,4 +1,5 @@
-// The course scraper: decoding of downloaded pages and the video address resolver.
+// The course scraper: decoding of downloaded pages, the pieces of one lesson taken from the
+// course's pages, and the video address resolver.
 #pragma once
 
 #include "text/text.h"
@@ -14,6 +15,32 @@ Bytes AnsiToWide(const Text& text, unsigned codePage = 65001);
 // UTF-16 units, up to the first zero unit, to multibyte text; unconvertible characters become
 // the code page's default character.
 Text WideToAnsi(const Bytes& wide, unsigned codePage = 0);
+
+// Where a run looks for a course. Each host may carry a port ("127.0.0.1:8080").
+struct CourseSettings {
+    Text courseSiteHost;
+    Text videoServiceHost;
+    Text videoServiceUserId;
+};
+
+// The lesson-link pattern and the markers that a course page and its lessons are cut by.
+constexpr const char* kLessonLinkPattern = "/course/video-.*?</a>";
+constexpr const char* kCatalogueStart = "目录 start";
+constexpr const char* kCatalogueEnd = "目录 end";
+
+// The part of a matched lesson link between "video-" and the double quote.
+Text LessonId(const Text& matchText);
+// The part between "&nbsp;&nbsp;&nbsp;" and "</a>", bytes unchanged.
+Text LessonTitle(const Text& matchText);
+// The part of a lesson page between "#cc_" and the apostrophe.
+Text VideoId(const Text& lessonPage);
+Text LessonPageAddress(const CourseSettings& settings, const Text& lessonId);
+Text RedirectAddress(const CourseSettings& settings, const Text& videoId);
+// "第 " + number + " 节课  " + title.
+Text LessonRowText(int number, const Text& title);
+// `id` with the bytes that would break a request line written as "%XX": control bytes and the
+// space, and with `highBytesToo` also every byte from 0x7F up.
+Text EscapeForAddress(const Text& id, bool highBytesToo);
 
 // The automation object that carries the video service's requests.
 constexpr const char* kVideoRequestProgId = "WinHttp.WinHttpRequest.5.1";

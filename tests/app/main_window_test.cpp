@@ -1,4 +1,5 @@
 #include "app/app.h"
+#include "app/window_helpers.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -16,23 +17,11 @@ namespace velkari {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::RowText;
+using testing::WaitFor;
+using testing::WindowText;
 
-// Polls `done` until it holds or a few seconds have passed.
-bool WaitFor(const std::function<bool()>& done) {
-    for (auto until = std::chrono::steady_clock::now() + 5s;
-         std::chrono::steady_clock::now() < until; std::this_thread::sleep_for(10ms)) {
-        if (done()) {
-            return true;
-        }
-    }
-    return done();
-}
-
-std::wstring WindowText(HWND window) {
-    wchar_t buffer[512] = {};
-    GetWindowTextW(window, buffer, 512);
-    return buffer;
-}
+const CourseSettings kSettings{"127.0.0.1", "127.0.0.1", "0123456789ABCDEF"};
 
 std::wstring ClassOf(HWND window) {
     wchar_t buffer[128] = {};
@@ -55,16 +44,6 @@ std::vector<HWND> DirectChildren(HWND window) {
     return children;
 }
 
-std::wstring RowText(HWND list, int row) {
-    wchar_t buffer[512] = {};
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = buffer;
-    item.cchTextMax = 512;
-    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-}
-
 HWND FocusOf(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
@@ -80,7 +59,8 @@ class MainWindowTest : public ::testing::Test {
         std::promise<HWND> created;
         auto createdFuture = created.get_future();
         loop_ = std::thread([this, &created] {
-            HWND window = CreateMainWindow(GetModuleHandleW(nullptr));
+            InitGlobals();
+            HWND window = CreateMainWindow(GetModuleHandleW(nullptr), kSettings);
             if (window != nullptr) {
                 ShowWindow(window, SW_SHOW);
                 UpdateWindow(window);
@@ -89,6 +69,7 @@ class MainWindowTest : public ::testing::Test {
             if (window != nullptr) {
                 RunMessageLoop(window);
             }
+            ReleaseGlobals();
             loopEnded_.set_value();
         });
         window_ = createdFuture.get();
@@ -154,7 +135,7 @@ TEST_F(MainWindowTest, ControlsAsLaidOut) {
     HGDIOBJ guiFont = GetStockObject(DEFAULT_GUI_FONT);
     for (const Expected& e : expected) {
         HWND c = *e.control;
-        SCOPED_TRACE(testing::Message()
+        SCOPED_TRACE(::testing::Message()
                      << std::string(e.className, e.className + wcslen(e.className)));
         EXPECT_EQ(0, _wcsicmp(e.className, ClassOf(c).c_str()));
         RECT r = RectInParent(c);
@@ -228,7 +209,8 @@ TEST_F(MainWindowTest, EnterPressesNothing) {
     SetWindowLongPtrW(window_, GWLP_WNDPROC,
                       reinterpret_cast<LONG_PTR>(+[](HWND w, UINT m, WPARAM wp, LPARAM lp) {
                           if (m == WM_COMMAND && HIWORD(wp) == BN_CLICKED) {
-                              ++clicks;
+                              ++clicks; // and kept from starting a fetch
+                              return LRESULT{0};
                           }
                           return CallWindowProcW(original, w, m, wp, lp);
                       }));
