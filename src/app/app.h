@@ -34,6 +34,8 @@ HWND CreateMainWindow(HINSTANCE instance, const CourseSettings& settings);
 // Runs the message loop of the calling thread, with the main window's keys, until it ends.
 void RunMessageLoop(HWND mainWindow);
 
+// The pop-up menu's commands, sent to the main window as WM_COMMAND.
+enum MenuCommand : int { kDownloadSelectedId = 201, kDownloadAllId = 202 };
 void ShowDownloadMenu();
 
 // Operations on the main window's controls. Each is a message that the window's thread carries

@@ -19,8 +19,6 @@ enum ControlId : int {
     kAddressEditId,
     kFetchButtonId,
     kLessonListId,
-    kDownloadSelectedId = 201,
-    kDownloadAllId,
 };
 
 // The one main window and its controls, set once when the window is created.

@@ -89,7 +89,7 @@ HRESULT StandInObject::Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPA
         return DISP_E_MEMBERNOTFOUND;
     }
     std::vector<const VARIANT*> args;
-    Call call{members_[id - 1].name, flags, {}};
+    Call call{members_[id - 1].name, flags, {}, std::chrono::steady_clock::now()};
     for (UINT i = parameters->cArgs; i > 0; --i) {
         args.push_back(&parameters->rgvarg[i - 1]);
         call.args.push_back(Describe(parameters->rgvarg[i - 1]));

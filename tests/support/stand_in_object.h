@@ -8,6 +8,7 @@
 
 #include <oaidl.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <string>
@@ -27,6 +28,7 @@ class StandInObject final : public IDispatch {
         // One entry per argument: "T:" and the text in code page 936, "I:5", "D:2.5",
         // "B:true", "O" for an object, "E" for anything else.
         std::vector<std::string> args;
+        std::chrono::steady_clock::time_point at;
     };
 
     StandInObject() = default;
