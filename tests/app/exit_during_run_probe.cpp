@@ -39,8 +39,10 @@ Reply SiteReply(const velkari::testing::ReceivedRequest& request) {
 }
 
 void CloseDuringRun(const ScriptedPeer& site) {
+    // The window exists before its controls do; it is shown once they are all there.
     HWND window = nullptr;
-    while ((window = FindWindowW(L"VelkariMainWindow", nullptr)) == nullptr) {
+    while ((window = FindWindowW(L"VelkariMainWindow", nullptr)) == nullptr ||
+           !IsWindowVisible(window)) {
         std::this_thread::sleep_for(10ms);
     }
     SendMessageW(GetDlgItem(window, 103), BM_CLICK, 0, 0);
