@@ -21,12 +21,33 @@ velkari_install_deps() {
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     # Chinese glyphs under Wine come from a CJK font that fontconfig offers.
     [ -d /usr/share/fonts/truetype/wqy ] || missing+=(fonts-wqy-microhei)
-    [ ${#missing[@]} -eq 0 ] && return 0
-    velkari_log "installing: ${missing[*]}"
+    command -v locale-gen >/dev/null || missing+=(locales)
     local sudo=
     [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    if [ ${#missing[@]} -gt 0 ]; then
+        velkari_log "installing: ${missing[*]}"
+        $sudo apt-get update -qq
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+    fi
+    velkari_generate_locales
+}
+
+# Wine takes the code page from the locale's name, but names files on the Unix side in the
+# locale's own character set: without the locale generated, files with Chinese names cannot
+# be made.
+velkari_generate_locales() {
+    local wanted=(zh_CN.UTF-8 en_US.UTF-8) name missing=()
+    for name in "${wanted[@]}"; do
+        locale -a 2>/dev/null | grep -qix "${name/UTF-8/utf8}" || missing+=("$name")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    velkari_log "generating locales: ${missing[*]}"
+    local sudo=
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    for name in "${missing[@]}"; do
+        grep -qx "$name UTF-8" /etc/locale.gen 2>/dev/null || echo "$name UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    done
+    $sudo locale-gen >/dev/null
 }
 
 velkari_build() {

@@ -20,13 +20,12 @@ bool IsShown(HWND box, int id) {
     return control != nullptr && IsWindowVisible(control);
 }
 
-bool IsMessageBoxOfOurs(HWND window) {
+bool IsMessageBoxOf(DWORD processId, HWND window) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
     DWORD process = 0;
     GetWindowThreadProcessId(window, &process);
-    return process == GetCurrentProcessId() && IsWindowVisible(window) &&
-           std::wstring(className) == L"#32770";
+    return process == processId && IsWindowVisible(window) && std::wstring(className) == L"#32770";
 }
 
 SeenMessageBox Read(HWND box) {
@@ -65,20 +64,24 @@ struct MessageBoxWatcher::State {
     mutable std::mutex mutex;
     std::vector<SeenMessageBox> seen;
     std::set<HWND> open;
+    std::vector<HWND> found; // filled by the enumeration, on the watching thread only
     bool hold = false;
+    DWORD processId = 0;
     std::atomic<bool> stop{false};
     std::thread watcher;
 
     void Look() {
         std::vector<HWND> boxes;
         EnumWindows(
-            [](HWND window, LPARAM found) {
-                if (IsMessageBoxOfOurs(window)) {
-                    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            [](HWND window, LPARAM self) {
+                auto* state = reinterpret_cast<State*>(self);
+                if (IsMessageBoxOf(state->processId, window)) {
+                    state->found.push_back(window);
                 }
                 return TRUE;
             },
-            reinterpret_cast<LPARAM>(&boxes));
+            reinterpret_cast<LPARAM>(this));
+        boxes.swap(found);
         const std::lock_guard<std::mutex> lock(mutex);
         for (auto it = open.begin(); it != open.end();) {
             it = IsWindow(*it) ? std::next(it) : open.erase(it);
@@ -94,8 +97,10 @@ struct MessageBoxWatcher::State {
     }
 };
 
-MessageBoxWatcher::MessageBoxWatcher(Mode mode) : state_(std::make_unique<State>()) {
+MessageBoxWatcher::MessageBoxWatcher(Mode mode, DWORD processId)
+    : state_(std::make_unique<State>()) {
     state_->hold = mode == Mode::HoldOpen;
+    state_->processId = processId != 0 ? processId : GetCurrentProcessId();
     state_->watcher = std::thread([state = state_.get()] {
         while (!state->stop) {
             state->Look();

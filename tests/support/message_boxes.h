@@ -1,6 +1,6 @@
-// Watches the test process for message boxes, whichever thread shows them, and records what
-// each one shows. By default it closes each box with OK as soon as it has been read; a test that
-// wants to look at the program while a box is open holds them instead.
+// Watches a process (the test's own unless told) for message boxes, whichever thread shows
+// them, and records what each one shows. By default it closes each box with OK as soon as it has
+// been read; a test that wants to look at the program while a box is open holds them instead.
 #pragma once
 
 #include <windows.h>
@@ -25,7 +25,7 @@ struct SeenMessageBox {
 class MessageBoxWatcher {
   public:
     enum class Mode { CloseAtOnce, HoldOpen };
-    explicit MessageBoxWatcher(Mode mode = Mode::CloseAtOnce);
+    explicit MessageBoxWatcher(Mode mode = Mode::CloseAtOnce, DWORD processId = 0);
     // Stops watching and closes any box still held.
     ~MessageBoxWatcher();
     MessageBoxWatcher(const MessageBoxWatcher&) = delete;

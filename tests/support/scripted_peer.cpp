@@ -268,18 +268,19 @@ void ScriptedPeer::State::Serve(Socket connection) {
     shutdown(connection.get(), SD_SEND);
 }
 
-ScriptedPeer::ScriptedPeer(Script script) : state_(std::make_unique<State>()) {
+ScriptedPeer::ScriptedPeer(Script script, int port) : state_(std::make_unique<State>()) {
     state_->script = std::move(script);
     state_->listener = Socket(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    bind(state_->listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(state_->listener.get(), SOMAXCONN);
+    address.sin_port = htons(static_cast<u_short>(port));
     int size = sizeof address;
-    getsockname(state_->listener.get(), reinterpret_cast<sockaddr*>(&address), &size);
-    state_->port = ntohs(address.sin_port);
+    if (bind(state_->listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        listen(state_->listener.get(), SOMAXCONN) == 0 &&
+        getsockname(state_->listener.get(), reinterpret_cast<sockaddr*>(&address), &size) == 0) {
+        state_->port = ntohs(address.sin_port);
+    }
     state_->acceptor = std::thread([state = state_.get()] { state->AcceptLoop(); });
 }
 

@@ -52,11 +52,13 @@ class Reply {
 class ScriptedPeer {
   public:
     using Script = std::function<Reply(const ReceivedRequest&)>;
-    explicit ScriptedPeer(Script script);
+    // Listens on `port` of the loopback address, or on an ephemeral one when it is 0.
+    explicit ScriptedPeer(Script script, int port = 0);
     ~ScriptedPeer();
     ScriptedPeer(const ScriptedPeer&) = delete;
     ScriptedPeer& operator=(const ScriptedPeer&) = delete;
 
+    // 0 when the port could not be had.
     int Port() const;
     // "127.0.0.1:" + port, as an address or proxy names it.
     std::string HostAndPort() const;
