@@ -13,6 +13,7 @@ velkari_install_deps() {
     command -v cmake >/dev/null || missing+=(cmake)
     command -v ninja >/dev/null || missing+=(ninja-build)
     command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=(g++-mingw-w64-x86-64-posix)
+    command -v g++ >/dev/null || missing+=(g++)
     command -v x86_64-w64-mingw32-windres >/dev/null || missing+=(binutils-mingw-w64-x86-64)
     command -v wine >/dev/null || missing+=(wine wine64)
     command -v Xvfb >/dev/null || missing+=(xvfb)
@@ -55,6 +56,14 @@ velkari_build() {
         cmake --preset cross -S "$VELKARI_ROOT" >/dev/null
     fi
     cmake --build "$VELKARI_BUILD"
+}
+
+# The files that need no Windows, with the host compiler and the sanitizers.
+velkari_build_native() {
+    if [ ! -f "$VELKARI_ROOT/build/native/build.ninja" ]; then
+        cmake --preset native -S "$VELKARI_ROOT" >/dev/null
+    fi
+    cmake --build "$VELKARI_ROOT/build/native"
 }
 
 VELKARI_CLEANUP=()

@@ -46,4 +46,13 @@ Text WideToAnsi(const Bytes& wide, unsigned codePage) {
     return Text(std::string_view(out));
 }
 
+Text PercentDecode(const Text& text, bool convertFromUtf8) {
+    const Text decoded = DecodePercentEscapes(text);
+    return convertFromUtf8 ? Utf8ToAnsi(decoded) : decoded;
+}
+
+Text Utf8ToAnsi(const Text& text) {
+    return WideToAnsi(AnsiToWide(text), kTextCodePage);
+}
+
 } // namespace velkari

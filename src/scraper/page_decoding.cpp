@@ -1,3 +1,5 @@
+// Percent escapes, resolved byte by byte. Pure text work: the code-page conversion that may
+// follow lives in code_page_win.cpp.
 #include "scraper/scraper.h"
 
 #include <string>
@@ -28,7 +30,7 @@ int DigitValue(int byte) {
 
 } // namespace
 
-Text PercentDecode(const Text& text, bool convertFromUtf8) {
+Text DecodePercentEscapes(const Text& text) {
     const std::string_view s = text.View();
     std::string out;
     out.reserve(s.size());
@@ -47,12 +49,7 @@ Text PercentDecode(const Text& text, bool convertFromUtf8) {
             out += decoded;
         }
     }
-    const Text decoded = out.empty() ? Text() : Text(std::string_view(out));
-    return convertFromUtf8 ? Utf8ToAnsi(decoded) : decoded;
-}
-
-Text Utf8ToAnsi(const Text& text) {
-    return WideToAnsi(AnsiToWide(text), kTextCodePage);
+    return out.empty() ? Text() : Text(std::string_view(out));
 }
 
 } // namespace velkari

@@ -9,6 +9,8 @@ namespace velkari {
 // Resolves every "%" escape byte by byte ("+" stays); with `convertFromUtf8` the result is then
 // read as UTF-8 and written out in code page 936.
 Text PercentDecode(const Text& text, bool convertFromUtf8 = false);
+// PercentDecode without the conversion, and without any Windows call.
+Text DecodePercentEscapes(const Text& text);
 Text Utf8ToAnsi(const Text& text);
 // Multibyte text to little-endian UTF-16 units, ended by a zero unit.
 Bytes AnsiToWide(const Text& text, unsigned codePage = 65001);
