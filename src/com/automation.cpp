@@ -249,8 +249,8 @@ void CopyObject(ComObject& target, const ComObject& source) {
     target = ComObject::FromInterface(source.Get());
 }
 
-Variant CallMethod(const ComObject& object, const Text& name, ComArgs args) {
-    return Invoke(object, name, DISPATCH_METHOD, args);
+Variant CallMethod(const ComObject& object, const Text& name, ComArgs args, bool* succeeded) {
+    return Invoke(object, name, DISPATCH_METHOD, args, succeeded);
 }
 
 // A method may stand where a property is read (GetResponseHeader, say), as in late-bound Basic.

@@ -87,7 +87,9 @@ void CopyObject(ComObject& target, const ComObject& source);
 
 // Calls by member name; the name is looked up at every call. The raw result is handed back for
 // the caller to read as the kind it needs with the Variant* functions below.
-Variant CallMethod(const ComObject& object, const Text& name, ComArgs args = {});
+// `succeeded`, when given, tells whether the call went through.
+Variant CallMethod(const ComObject& object, const Text& name, ComArgs args = {},
+                   bool* succeeded = nullptr);
 Variant GetProperty(const ComObject& object, const Text& name, ComArgs args = {});
 // Writes the last of `argsThenValue`; any before it are indexes, as in option(6) = false.
 bool SetProperty(const ComObject& object, const Text& name, ComArgs argsThenValue);

@@ -42,6 +42,11 @@ struct HttpVisitOptions {
     Text proxy;                 // host:port, empty for a direct connection
 };
 
+// How long a request waits on a silent server: for its connection, and for each send and each
+// receive. A server that trickles bytes keeps a request alive; one that falls silent ends it.
+constexpr int kConnectTimeoutMs = 10000;
+constexpr int kTransferTimeoutMs = 20000;
+
 constexpr const char* DefaultUserAgent = "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)";
 
 Bytes HttpVisit(const Text& url, const HttpVisitOptions& options = {});

@@ -77,6 +77,15 @@ Text ReadRawHeaders(HINTERNET request) {
     return Text(std::string_view(buffer));
 }
 
+// Set on every handle: not every WinInet passes them on from the session to its requests.
+void LimitWaits(HINTERNET internet) {
+    DWORD connect = kConnectTimeoutMs;
+    DWORD transfer = kTransferTimeoutMs;
+    InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+    InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &transfer, sizeof transfer);
+    InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &transfer, sizeof transfer);
+}
+
 struct Exchange {
     Bytes body;
     Text rawHeaders;
@@ -98,6 +107,7 @@ std::optional<Exchange> Exchanged(const Text& url, int method, const HttpVisitOp
     if (!internet) {
         return std::nullopt;
     }
+    LimitWaits(internet.get());
     const Text host = UrlHost(url);
     InternetHandle connection(InternetConnectA(internet.get(), host.CStr(),
                                                static_cast<INTERNET_PORT>(UrlPort(url)), nullptr,
@@ -114,6 +124,8 @@ std::optional<Exchange> Exchanged(const Text& url, int method, const HttpVisitOp
     if (!request) {
         return std::nullopt;
     }
+    LimitWaits(connection.get());
+    LimitWaits(request.get());
     headers = BuildHeaderBlock(headers, url, options.cookies ? *options.cookies : Text());
     Bytes body;
     if (method != 0) {

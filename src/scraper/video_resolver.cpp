@@ -1,6 +1,7 @@
 #include "scraper/scraper.h"
 
 #include "com/com.h"
+#include "http/http.h"
 
 #include <objbase.h>
 
@@ -19,14 +20,23 @@ Text ResolveVideoAddress(const Text& redirectAddress, const Text& serviceHost,
     CoInitialize(nullptr);
     ComObject request;
     CreateObject(request, requestProgId);
-    CallMethod(request, "open", {"GET", redirectAddress, false});
+    // A silent service must not hold the run. The request runs asynchronously and is waited
+    // for with a bound, because some WinHTTPs wait for a response's head without any limit
+    // whatever the time-outs say.
+    CallMethod(request, "SetTimeouts",
+               {kConnectTimeoutMs, kConnectTimeoutMs, kTransferTimeoutMs, kTransferTimeoutMs});
+    CallMethod(request, "open", {"GET", redirectAddress, true});
     CallMethod(request, "SetRequestHeader", {"Host", serviceHost});
     CallMethod(request, "SetRequestHeader", {"Connection", "keep-alive"});
     CallMethod(request, "SetRequestHeader",
                {"User-Agent", "stagefright/1.2 (Linux;Android 4.1.1)"});
     CallMethod(request, "SetRequestHeader", {"Accept-Encoding", "zgzip,deflate"});
     SetProperty(request, "option", {kEnableRedirectsOption, false});
-    CallMethod(request, "send");
+    bool sent = false;
+    CallMethod(request, "send", {}, &sent);
+    if (sent && !VariantBool(CallMethod(request, "WaitForResponse", {kTransferTimeoutMs / 1000}))) {
+        CallMethod(request, "Abort");
+    }
     Variant location = GetProperty(request, "GetResponseHeader", {"Location"});
     const Text address = VariantText(location);
     VariantClear(location);
