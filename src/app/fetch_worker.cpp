@@ -27,9 +27,12 @@ DWORD WINAPI WorkerMain(void* parameter) {
     return 0;
 }
 
-// The course page, fetched and decoded, cut down to its catalogue.
+// The course page, fetched and decoded, cut down to its catalogue. Each form of the page
+// replaces the one before, so that a large page is held in at most two forms at a time.
 Text FetchCatalogue(const Text& courseAddress) {
-    const Text page = PercentDecode(FetchPageText(courseAddress), true);
+    Text page = FetchPageText(courseAddress);
+    page = DecodePercentEscapes(page);
+    page = Utf8ToAnsi(page);
     return TextBetween(page, kCatalogueStart, kCatalogueEnd);
 }
 

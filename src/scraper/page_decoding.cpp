@@ -49,7 +49,7 @@ Text DecodePercentEscapes(const Text& text) {
             out += decoded;
         }
     }
-    return out.empty() ? Text() : Text(std::string_view(out));
+    return out.empty() ? Text() : Text(std::move(out));
 }
 
 } // namespace velkari

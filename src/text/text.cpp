@@ -133,6 +133,14 @@ Text::Text(const char* zeroTerminated) {
 Text::Text(std::string_view bytes)
     : bytes_(std::make_shared<const std::string>(bytes.substr(0, bytes.find('\0')))) {}
 
+Text::Text(std::string&& bytes) {
+    const size_t zero = bytes.find('\0');
+    if (zero != std::string::npos) {
+        bytes.resize(zero);
+    }
+    bytes_ = std::make_shared<const std::string>(std::move(bytes));
+}
+
 bool operator==(const Text& a, const Text& b) {
     return a.View() == b.View();
 }

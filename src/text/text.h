@@ -31,6 +31,8 @@ class Text {
     // without a buffer. Implicit so that literals read naturally at call sites.
     Text(const char* zeroTerminated);
     explicit Text(std::string_view bytes);
+    // The same, taking the bytes over without copying them.
+    explicit Text(std::string&& bytes);
 
     int Length() const { return bytes_ ? static_cast<int>(bytes_->size()) : 0; }
     bool HasBuffer() const { return bytes_ != nullptr; }

@@ -28,6 +28,9 @@ TEST(TextValue, NeverHoldsAZeroByte) {
     Text t(std::string_view("ab\0cd", 5));
     EXPECT_EQ(2, TextLength(t));
     EXPECT_EQ("ab", S(t));
+    Text taken(std::string("ab\0cd", 5));
+    EXPECT_EQ(2, TextLength(taken));
+    EXPECT_EQ("ab", S(taken));
 }
 
 TEST(TextValue, TwoEmptyFormsCompareEqualButDifferAtTheWindowsEdge) {
