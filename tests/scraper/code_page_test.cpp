@@ -1,4 +1,5 @@
 // Code-page conversion of decoded pages, through Windows.
+#include "random_pages.h"
 #include "scraper/scraper.h"
 
 #include <gtest/gtest.h>
@@ -28,12 +29,7 @@ TEST(PercentDecode, LargeAndRandomPagesDecodeWhole) {
     EXPECT_EQ(decodedLine, decoded.substr(decoded.size() - decodedLine.size()));
 
     // Random bytes dense with "%" neither fail nor run away through the conversion.
-    std::mt19937 random(2);
-    std::string bytes(200000, '\0');
-    const char alphabet[] = "%%%0123456789ABCDEFabcdefG\x80\xE4\xB8\xFF+";
-    std::generate(bytes.begin(), bytes.end(),
-                  [&] { return alphabet[random() % (sizeof alphabet - 1)]; });
-    const Text input{std::string_view(bytes)};
+    const Text input = testing::RandomPercentPage();
     const Text converted = PercentDecode(input, true);
     EXPECT_GT(converted.Length(), 0);
     EXPECT_LE(converted.Length(), 3 * input.Length());

@@ -1,3 +1,4 @@
+#include "random_pages.h"
 #include "scraper/scraper.h"
 
 #include <gtest/gtest.h>
@@ -49,12 +50,7 @@ TEST(PercentDecode, EscapesByteByByte) {
 
 TEST(PercentDecode, RandomBytesNeverGrow) {
     // Random bytes dense with "%": whatever they decode to, decoding never makes them longer.
-    std::mt19937 random(2);
-    std::string bytes(200000, '\0');
-    const char alphabet[] = "%%%0123456789ABCDEFabcdefG\x80\xE4\xB8\xFF+";
-    std::generate(bytes.begin(), bytes.end(),
-                  [&] { return alphabet[random() % (sizeof alphabet - 1)]; });
-    const Text input{std::string_view(bytes)};
+    const Text input = testing::RandomPercentPage();
     EXPECT_LE(DecodePercentEscapes(input).Length(), input.Length());
 }
 
