@@ -11,6 +11,7 @@
 #include <ole2.h>
 #include <psapi.h>
 
+#include <cstdio>
 #include <future>
 #include <map>
 #include <optional>
