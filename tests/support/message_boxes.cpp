@@ -64,29 +64,30 @@ struct MessageBoxWatcher::State {
     mutable std::mutex mutex;
     std::vector<SeenMessageBox> seen;
     std::set<HWND> open;
-    std::vector<HWND> found; // filled by the enumeration, on the watching thread only
     bool hold = false;
     DWORD processId = 0;
     std::atomic<bool> stop{false};
     std::thread watcher;
 
     void Look() {
-        std::vector<HWND> boxes;
+        struct Search {
+            DWORD processId;
+            std::vector<HWND> boxes;
+        } search{processId, {}};
         EnumWindows(
-            [](HWND window, LPARAM self) {
-                auto* state = reinterpret_cast<State*>(self);
-                if (IsMessageBoxOf(state->processId, window)) {
-                    state->found.push_back(window);
+            [](HWND window, LPARAM parameter) {
+                auto* search = reinterpret_cast<Search*>(parameter);
+                if (IsMessageBoxOf(search->processId, window)) {
+                    search->boxes.push_back(window);
                 }
                 return TRUE;
             },
-            reinterpret_cast<LPARAM>(this));
-        boxes.swap(found);
+            reinterpret_cast<LPARAM>(&search));
         const std::lock_guard<std::mutex> lock(mutex);
         for (auto it = open.begin(); it != open.end();) {
             it = IsWindow(*it) ? std::next(it) : open.erase(it);
         }
-        for (HWND box : boxes) {
+        for (HWND box : search.boxes) {
             if (open.insert(box).second) {
                 seen.push_back(Read(box));
             }
