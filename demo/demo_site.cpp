@@ -1,6 +1,7 @@
 #include "demo/demo_site.h"
 
 #include "app/compiled_settings.h"
+#include "support/page_text.h"
 #include "text/text.h"
 
 #include <cstdint>
@@ -10,8 +11,10 @@ namespace velkari::demo {
 
 namespace {
 
+using testing::PercentEscaped;
 using testing::ReceivedRequest;
 using testing::Reply;
+using testing::Utf8;
 
 constexpr char kCoursePath[] = "/course/video-5089";
 
@@ -21,32 +24,18 @@ int PortOf(const char* hostAndPort) {
     return colon == std::string::npos ? 80 : std::atoi(host.c_str() + colon + 1);
 }
 
-std::string Utf8(const std::string& cp936) {
-    return std::string(
-        FromWide(ToWide(Text(std::string_view(cp936)), kTextCodePage), 65001).View());
-}
-
-// Pages may escape any byte; this one escapes every byte of the text.
-std::string Escaped(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (unsigned char c : bytes) {
-        escaped += {'%', digits[c >> 4], digits[c & 15]};
-    }
-    return escaped;
-}
-
 std::string LinkLine(const DemoLesson& lesson, bool escapeTitle) {
     const std::string title = Utf8(lesson.title);
     return "      <li><a href=\"/course/video-" + lesson.id + "\" target=\"_blank\">" +
-           "&nbsp;&nbsp;&nbsp;" + (escapeTitle ? Escaped(title) : title) + "</a></li>\n";
+           "&nbsp;&nbsp;&nbsp;" + (escapeTitle ? PercentEscaped(title) : title) + "</a></li>\n";
 }
 
 std::string CoursePage() {
     std::string page = "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>" +
                        Utf8("Python 入门课程") + "</title></head>\n<body>\n  <h1>" +
-                       Utf8("Python 入门课程") + "</h1>\n  <p>" + Escaped(Utf8("共 12 节课")) +
-                       "</p>\n  <!-- " + Utf8("目录 start") + " -->\n  <ul>\n";
+                       Utf8("Python 入门课程") + "</h1>\n  <p>" +
+                       PercentEscaped(Utf8("共 12 节课")) + "</p>\n  <!-- " + Utf8("目录 start") +
+                       " -->\n  <ul>\n";
     for (size_t i = 0; i < DemoLessons().size(); ++i) {
         page += LinkLine(DemoLessons()[i], i % 3 == 1);
     }

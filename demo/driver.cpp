@@ -1,5 +1,7 @@
 #include "demo/driver.h"
 
+#include "text/text.h"
+
 #include <commctrl.h>
 
 #include <thread>
@@ -135,6 +137,17 @@ BOOL CALLBACK ConsiderWindow(HWND window, LPARAM parameter) {
 }
 
 } // namespace
+
+std::wstring WindowsPath(const std::string& unixOrWindows) {
+    std::wstring path = ToWide(Text(std::string_view(unixOrWindows)), 65001);
+    if (!path.empty() && path[0] == L'/') {
+        path = L"Z:" + path;
+    }
+    for (wchar_t& c : path) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return path;
+}
 
 bool FindMainWindow(DWORD processId, std::chrono::milliseconds limit, MainWindow* main) {
     const auto until = std::chrono::steady_clock::now() + limit;

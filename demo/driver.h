@@ -11,6 +11,10 @@
 
 namespace velkari::demo {
 
+// A path as Wine's Windows side reaches it: a Unix path through drive Z:, any other unchanged
+// but for its slashes.
+std::wstring WindowsPath(const std::string& unixOrWindows);
+
 struct MainWindow {
     HWND window = nullptr;
     HWND edit = nullptr;

@@ -22,17 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using velkari::demo::MainWindow;
-
-std::wstring WindowsPath(const std::string& path) {
-    std::wstring wide = velkari::ToWide(velkari::Text(std::string_view(path)), 65001);
-    if (!wide.empty() && wide[0] == L'/') {
-        wide = L"Z:" + wide;
-    }
-    for (wchar_t& c : wide) {
-        c = c == L'/' ? L'\\' : c;
-    }
-    return wide;
-}
+using velkari::demo::WindowsPath;
 
 void PrintUtf8(const std::wstring& line) {
     const velkari::Text text = velkari::FromWide(line + L"\n", 65001);

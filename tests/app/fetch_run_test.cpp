@@ -3,6 +3,7 @@
 #include "app/app.h"
 #include "app/window_helpers.h"
 #include "support/message_boxes.h"
+#include "support/page_text.h"
 #include "support/scripted_peer.h"
 #include "support/stand_in_download_manager.h"
 
@@ -25,32 +26,21 @@ namespace {
 
 using namespace std::chrono_literals;
 using testing::MessageBoxWatcher;
+using testing::PercentEscaped;
 using testing::ReceivedRequest;
 using testing::Reply;
 using testing::RowTexts;
 using testing::ScriptedPeer;
 using testing::SeenMessageBox;
 using testing::StandInDownloadManager;
+using testing::Utf8;
 using testing::WaitFor;
 
 constexpr char kUserId[] = "0123456789ABCDEF";
 constexpr char kCoursePath[] = "/course/video-5089";
 
-std::string Utf8(const char* cp936) {
-    return std::string(FromWide(ToWide(Text(cp936), kTextCodePage), 65001).View());
-}
-
 std::wstring Wide(const std::string& cp936) {
     return ToWide(Text(std::string_view(cp936)), kTextCodePage);
-}
-
-std::string PercentEscaped(const std::string& bytes) {
-    static const char digits[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (unsigned char c : bytes) {
-        escaped += {'%', digits[c >> 4], digits[c & 15]};
-    }
-    return escaped;
 }
 
 struct Lesson {
@@ -61,7 +51,7 @@ struct Lesson {
 // A link line of the catalogue, the title in UTF-8 as a course page carries it.
 std::string LinkLine(const Lesson& lesson) {
     return "<li><a href=\"/course/video-" + lesson.id + "\" title=\"x\">&nbsp;&nbsp;&nbsp;" +
-           Utf8(lesson.title.c_str()) + "</a></li>\n";
+           Utf8(lesson.title) + "</a></li>\n";
 }
 
 std::string CoursePage(const std::string& catalogue) {

@@ -25,17 +25,6 @@ using testing::MessageBoxWatcher;
 std::wstring velkariPath;
 std::wstring agentPath;
 
-std::wstring WindowsPath(const char* unixOrWindows) {
-    std::wstring path = ToWide(Text(unixOrWindows), 65001);
-    if (!path.empty() && path[0] == L'/') {
-        path = L"Z:" + path;
-    }
-    for (wchar_t& c : path) {
-        c = c == L'/' ? L'\\' : c;
-    }
-    return path;
-}
-
 std::wstring Wide(const std::string& cp936) {
     return ToWide(Text(std::string_view(cp936)), kTextCodePage);
 }
@@ -237,7 +226,7 @@ int main(int argc, char** argv) {
         std::fputs("usage: blackbox_tests <velkari.exe> <demo_agent.dll>\n", stderr);
         return 2;
     }
-    velkari::velkariPath = velkari::WindowsPath(argv[1]);
-    velkari::agentPath = velkari::WindowsPath(argv[2]);
+    velkari::velkariPath = velkari::demo::WindowsPath(argv[1]);
+    velkari::agentPath = velkari::demo::WindowsPath(argv[2]);
     return RUN_ALL_TESTS();
 }
